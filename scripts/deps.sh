@@ -28,3 +28,5 @@ ensure_packages() {
 
 # What the host build, the unit tests and the fuzz run need.
 HOST_PACKAGES=(cmake ninja-build g++ libgtest-dev clang libclang-rt-14-dev)
+# What the Windows build and the Wine tests need: a 32-bit Wine.
+WINDOWS_PACKAGES=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 python3)
