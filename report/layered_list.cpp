@@ -1,7 +1,8 @@
 #include "report/layered_list.h"
 
-#include <cstdio>
 #include <cstring>
+
+#include "report/format_text.h"
 
 static void NarrowProviderName(const char16_t (&wide)[CatalogNameUnits], char (&narrow)[CatalogNameUnits + 1])
 {
@@ -28,12 +29,13 @@ void AppendLayeredProviders(char (&list)[ReportTextCapacity], const CatalogEntry
 
         char name[CatalogNameUnits + 1];
         NarrowProviderName(entry.szProtocol, name);
-        int length = snprintf(line, sizeof line, "%04d - %s\r\n",
-                              static_cast<int32_t>(entry.dwCatalogEntryId), name);
-        if (length < 0 || used + static_cast<size_t>(length) >= sizeof list)
+        // At most 271 characters: the scratch line always holds it whole.
+        const size_t length = FormatText(line, sizeof line, "%04d - %s\r\n",
+                                         static_cast<int32_t>(entry.dwCatalogEntryId), name);
+        if (used + length >= sizeof list)
             return;
-        memcpy(list + used, line, static_cast<size_t>(length) + 1);
-        used += static_cast<size_t>(length);
+        memcpy(list + used, line, length + 1);
+        used += length;
     }
 }
 
