@@ -28,5 +28,7 @@ ensure_packages() {
 
 # What the host build, the unit tests and the fuzz run need.
 HOST_PACKAGES=(cmake ninja-build g++ libgtest-dev clang libclang-rt-14-dev)
-# What the Windows build and the Wine tests need: a 32-bit Wine.
-WINDOWS_PACKAGES=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 python3)
+# What the Windows build and the Wine tests need: a 32-bit Wine, a virtual
+# X display to show the dialog on, and Debian's Python with pefile.
+WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386
+                  fonts-wine xvfb xdotool python3 python3-pefile)

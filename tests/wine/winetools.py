@@ -4,6 +4,7 @@ lives in the build folder, and setting up what the tests need in it."""
 import os
 import pathlib
 import subprocess
+import time
 
 PREFIX = pathlib.Path(os.environ.get("QUORVANE_WINEPREFIX", "build/win/wineprefix")).resolve()
 IE_KEY = r"HKLM\Software\Microsoft\Internet Explorer"
@@ -70,3 +71,40 @@ def windows_line():
     """The report's Windows line for the prefix's current Windows version."""
     csd = reg_query(NT_KEY, "CSDVersion") or ""
     return "Win %s build %s, %s" % (reg_query(NT_KEY, "CurrentVersion"), reg_query(NT_KEY, "CurrentBuildNumber"), csd)
+
+
+class Xvfb:
+    """A virtual X display of our own, so the tests never touch the user's."""
+
+    def __enter__(self):
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                                         "-nolisten", "tcp"], pass_fds=(write_end,),
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as reader:
+            number = reader.readline().strip()
+        if not number:
+            self.process.kill()
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":" + number
+        return self
+
+    def __exit__(self, *exc):
+        self.process.terminate()
+        self.process.wait(timeout=10)
+
+
+def wait_x_window(display, title, seconds):
+    """The X window id of the top-level window `title`, once it is mapped, or None.
+    Asked of the X server, not of Wine, so a Wine still starting up cannot stall it."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % title],
+                               env=dict(os.environ, DISPLAY=display), stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL, timeout=10)
+        ids = found.stdout.split()
+        if ids:
+            return ids[0].decode()
+        time.sleep(0.2)
+    return None
