@@ -114,6 +114,8 @@ EXPECTED_VERSION_STRINGS = [
     ("ProductVersion", "1, 0, 0, 1"),
 ]
 
+# System DLLs only. Windows maps each from its own directory whatever folder
+# the program starts in (they are KnownDLLs), so none can be planted beside it.
 ALLOWED_DLLS = {"kernel32.dll", "user32.dll", "advapi32.dll", "ws2_32.dll", "msvcrt.dll"}
 
 # The ANSI calls the program is built on, by DLL.
@@ -436,6 +438,61 @@ class ImportTests(unittest.TestCase):
         mixed = sorted((dll, name) for dll, name in imported
                        if name.endswith("W") and (dll, name[:-1] + "A") in imported)
         self.assertEqual(mixed, [], "both ANSI and wide forms imported")
+
+
+IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE = 0x0040
+IMAGE_DLLCHARACTERISTICS_NX_COMPAT = 0x0100
+IMAGE_DLLCHARACTERISTICS_NO_SEH = 0x0400
+IMAGE_FILE_RELOCS_STRIPPED = 0x0001
+IMAGE_SCN_MEM_EXECUTE = 0x20000000
+IMAGE_SCN_MEM_WRITE = 0x80000000
+MAX_SIZE = 64 * 1024
+
+
+class HardeningTests(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.pe = load_pe()
+        with open(EXE_PATH, "rb") as exe:
+            cls.bytes = exe.read()
+
+    def test_aslr_dep_and_no_seh(self):
+        flags = self.pe.OPTIONAL_HEADER.DllCharacteristics
+        for name, bit in [("DYNAMIC_BASE", IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE),
+                          ("NX_COMPAT", IMAGE_DLLCHARACTERISTICS_NX_COMPAT),
+                          ("NO_SEH", IMAGE_DLLCHARACTERISTICS_NO_SEH)]:
+            self.assertTrue(flags & bit, f"{name} not set in DllCharacteristics 0x{flags:04X}")
+        # Without relocations the loader cannot move the image, whatever DYNAMIC_BASE says.
+        self.assertFalse(self.pe.FILE_HEADER.Characteristics & IMAGE_FILE_RELOCS_STRIPPED, "relocations stripped")
+        self.assertTrue(getattr(self.pe, "DIRECTORY_ENTRY_BASERELOC", None), "no base relocations")
+
+    def test_stack_protection_linked_in(self):
+        # The stack protector's failure handler comes in only when code uses the canary.
+        self.assertTrue(b"stack smashing detected" in self.bytes, "no stack protector in the program")
+
+    def test_no_section_writable_and_executable(self):
+        for section in self.pe.sections:
+            name = section.Name.rstrip(b"\0").decode("ascii", "replace")
+            both = IMAGE_SCN_MEM_WRITE | IMAGE_SCN_MEM_EXECUTE
+            self.assertNotEqual(section.Characteristics & both, both, f"section {name} is writable and executable")
+
+    def test_windows_xp_loader_accepts_it(self):
+        header = self.pe.OPTIONAL_HEADER
+        version = (header.MajorSubsystemVersion, header.MinorSubsystemVersion)
+        self.assertLessEqual(version, (5, 1), f"subsystem version {version[0]}.{version[1]:02d}")
+
+    def test_no_delay_loaded_imports(self):
+        # Delay-loaded DLLs are searched for at the first call, the program's folder included.
+        self.assertFalse(hasattr(self.pe, "DIRECTORY_ENTRY_DELAY_IMPORT"), "delay-loaded imports")
+
+    def test_reproducible_header(self):
+        # No time stamp anywhere a build could put one.
+        self.assertEqual(self.pe.FILE_HEADER.TimeDateStamp, 0, "PE header time stamp")
+        self.assertFalse(hasattr(self.pe, "DIRECTORY_ENTRY_DEBUG"), "debug directory (it carries a time stamp)")
+        self.assertEqual(self.pe.DIRECTORY_ENTRY_RESOURCE.struct.TimeDateStamp, 0, "resource directory time stamp")
+
+    def test_size(self):
+        self.assertLessEqual(len(self.bytes), MAX_SIZE, f"dunlo.exe is {len(self.bytes)} bytes")
 
 
 def main():
