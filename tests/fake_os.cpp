@@ -57,14 +57,14 @@ void ResetFakeOs()
     memset(&fakeOs.startupData, 0, sizeof fakeOs.startupData);
     fakeOs.startupData.wVersion = 0x0101;
     fakeOs.startupData.wHighVersion = 0x0202;
-    strcpy(fakeOs.startupData.szDescription, "WinSock 2.0");
-    strcpy(fakeOs.startupData.szSystemStatus, "Running");
+    snprintf(fakeOs.startupData.szDescription, sizeof fakeOs.startupData.szDescription, "WinSock 2.0");
+    snprintf(fakeOs.startupData.szSystemStatus, sizeof fakeOs.startupData.szSystemStatus, "Running");
     fakeOs.versionExResult = 1;
     memset(&fakeOs.versionEx, 0, sizeof fakeOs.versionEx);
     fakeOs.versionEx.dwMajorVersion = 5;
     fakeOs.versionEx.dwMinorVersion = 1;
     fakeOs.versionEx.dwBuildNumber = 2600;
-    strcpy(fakeOs.versionEx.szCSDVersion, "Service Pack 3");
+    snprintf(fakeOs.versionEx.szCSDVersion, sizeof fakeOs.versionEx.szCSDVersion, "Service Pack 3");
     fakeOs.openResult = ERROR_SUCCESS;
     fakeOs.versionValue = std::string("8.0.6001.18702", 15);
 }

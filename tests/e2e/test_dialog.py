@@ -1,12 +1,11 @@
 """The real dunlo.exe under Wine in Xvfb, used as a person would: the dialog
 appears with the report, Copy puts exactly that text on the clipboard, the
-commands that must not end it do not, and Close ends the program with 0."""
+commands that must not end it do not, and Close ends the program with 0,
+as does a dialog that cannot be created at all."""
 
 import os
-import re
 import subprocess
 import sys
-import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "wine"))
@@ -113,6 +112,19 @@ class DialogEndToEnd(unittest.TestCase):
 
         self.assertEqual(self.drive("close-command").returncode, 0)
         self.assertEqual(self.exit_code(), 0)
+
+
+class WithoutADisplay(unittest.TestCase):
+    def test_a_dialog_that_cannot_be_created_still_exits_with_0(self):
+        # Without an X display Wine cannot create the dialog: DialogBoxParamA
+        # returns -1, and the program must still end with 0, showing nothing.
+        env = winetools.wine_env()
+        env.pop("DISPLAY", None)
+        winetools.ensure_prefix()
+        winetools.stop_server()
+        self.addCleanup(winetools.stop_server)
+        result = winetools.run(["wine", DUNLO], check=False, timeout=WATCHDOG_SECONDS, env=env)
+        self.assertEqual(result.returncode, 0)
 
 
 if __name__ == "__main__":

@@ -11,7 +11,7 @@ IE_KEY = r"HKLM\Software\Microsoft\Internet Explorer"
 NT_KEY = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion"
 
 
-def wine_env(**extra):
+def wine_env():
     env = dict(os.environ)
     env.update(
         WINEPREFIX=str(PREFIX),
@@ -19,7 +19,6 @@ def wine_env(**extra):
         WINEDEBUG="-all",
         WINEDLLOVERRIDES="mscoree,mshtml=",  # no Mono or Gecko installer dialogs
     )
-    env.update(extra)
     return env
 
 
@@ -47,8 +46,8 @@ def set_volume_serial(serial):
     stop_server()
 
 
-def reg_add(key, name, value, kind="REG_SZ"):
-    run(["wine", "reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f"])
+def reg_add(key, name, value):
+    run(["wine", "reg", "add", key, "/v", name, "/t", "REG_SZ", "/d", value, "/f"])
 
 
 def reg_delete_key(key):
